@@ -202,7 +202,7 @@ EOF
 	[ "$rc" -eq 2 ] || { echo "to a file: $rc"; return 1; }
 	"$TOLYNX" nope 2>&1 | cat >/dev/null
 	[ "${PIPESTATUS[0]}" -eq 2 ] || { echo "to a pipe: ${PIPESTATUS[0]}"; return 1; }
-	script -qec "$(printf '%q' "$TOLYNX") nope; echo rc=\$?" /dev/null >tty
+	script -qec "$(printf '%q' "$TOLYNX") nope; echo rc=\$?" /dev/null </dev/null >tty
 	grep -q '^rc=2' tty || { echo "to a terminal:"; cat tty; return 1; }
 }
 
