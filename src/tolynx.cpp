@@ -9,20 +9,11 @@
 static const char *file;
 static FILE *fp;
 
-// Reports the call that just failed on file and returns its status.
-// The status is taken first: flushing and perror may change errno.
-[[nodiscard]] static int syserr()
-{
-	const int code = syscode(errno);
-
-	(void)fflush(stdout); // keep 2>&1 output in argument order
-	errno = code;
-	perror(file);
-	return code;
-}
-
-// Switches the open file; returns 0, or the reported failure's status.
-[[nodiscard]] static int alter()
+// Switches the open file.  Returns 0, or the failure's status, with why
+// set to the tool's own message for it, or left null for the system's.
+// Nothing is printed here: a closed standard stream's descriptor may have
+// gone to fp, and a message must never land in a data file.
+[[nodiscard]] static int alter(const char *&why)
 {
 	std::array<unsigned char, hdrlen> hdr{};
 
@@ -35,20 +26,17 @@ static FILE *fp;
 	errno = 0;
 	const std::size_t n = fread(hdr.data(), 1, hdr.size(), fp);
 	if (ferror(fp) != 0)
-		return syserr();
+		return syscode(errno);
 
-	const verdict v = classify(hdr, n);
-	if (v != verdict::ms)
-		(void)fflush(stdout); // as in syserr
-	switch (v) {
+	switch (classify(hdr, n)) {
 	case verdict::invalid:
-		(void)fprintf(stderr, "%s is not a valid .dat file\n", file);
+		why = " is not a valid .dat file";
 		return notdat;
 	case verdict::lynx:
-		(void)fprintf(stderr, "%s is already set for the Lynx ruleset\n", file);
+		why = " is already set for the Lynx ruleset";
 		return notms;
 	case verdict::other:
-		(void)fprintf(stderr, "%s is not set for the MS ruleset\n", file);
+		why = " is not set for the MS ruleset";
 		return notms;
 	case verdict::ms:
 		break;
@@ -58,11 +46,23 @@ static FILE *fp;
 	// write; the one absolute seek does that and finds offset 3 at once.
 	errno = 0;
 	if (fseek(fp, rsoff, SEEK_SET) != 0)
-		return syserr();
+		return syscode(errno);
 	errno = 0;
 	if (fputc(rslynx, fp) == EOF || fflush(fp) == EOF)
-		return syserr();
+		return syscode(errno);
 	return 0;
+}
+
+// Reports a failed file, the tool's message or the system's for code.
+static void report(const char *why, int code)
+{
+	(void)fflush(stdout); // keep 2>&1 output in argument order
+	if (why != nullptr) {
+		(void)fprintf(stderr, "%s%s\n", file, why);
+	} else {
+		errno = code; // the flush may have changed it
+		perror(file);
+	}
 }
 
 int main(int argc, char *argv[])
@@ -78,20 +78,26 @@ int main(int argc, char *argv[])
 	}
 
 	for (int i = 1; i < argc; i++) {
+		const char *why = nullptr;
+		int code = 0;
+
 		file = argv[i];
 		errno = 0;
-		if ((fp = fopen(file, "r+b")) == nullptr) {
-			rv = syserr();
-			continue;
+		if ((fp = fopen(file, "r+b")) != nullptr) {
+			code = alter(why);
+			errno = 0;
+			if (fclose(fp) == EOF && code == 0)
+				code = syscode(errno); // the last place a write can fail
+		} else {
+			code = syscode(errno);
 		}
-		int code = alter();
-		errno = 0;
-		if (fclose(fp) == EOF && code == 0)
-			code = syserr(); // the close is the last place a write can fail
-		if (code != 0)
-			rv = code;
-		else
+
+		if (code == 0) {
 			(void)printf("%s was successfully altered\n", file);
+		} else {
+			report(why, code);
+			rv = code;
+		}
 	}
 	return rv;
 }

@@ -268,6 +268,28 @@ EOF
 	grep -q '^rc=2' tty || { echo "to a terminal:"; cat -v tty; return 1; }
 }
 
+@test "with a standard stream closed, no message lands in a data file" {
+	# The data file may then get the stream's descriptor.
+	printf 'junk' >junk
+	printf "$LYNX" >lynx
+	printf "$MS" >ms
+	rc=0
+	prog junk lynx ms 2>&- || rc=$?
+	[ "$rc" -eq 125 ] || { echo "stderr closed: status $rc"; return 1; }
+	bytes junk 'junk'
+	bytes lynx "$LYNX"
+	bytes ms "$LYNX"
+
+	printf "$MS" >ms
+	rc=0
+	prog ms junk lynx >&- 2>err || rc=$?
+	[ "$rc" -eq 125 ] || { echo "stdout closed: status $rc"; return 1; }
+	same err $'junk is not a valid .dat file\nlynx is already set for the Lynx ruleset\n'
+	bytes ms "$LYNX"
+	bytes junk 'junk'
+	bytes lynx "$LYNX"
+}
+
 @test "output to one place keeps argument order" {
 	printf "$MS" >a
 	printf "$MS" >c
