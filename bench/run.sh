@@ -19,15 +19,12 @@ done
 names=(f*.dat)
 
 reset() { "$base" 0 "${names[@]}"; }
-now() { echo "${EPOCHREALTIME/./}"; }
 # elapsed CMD...: microseconds that CMD takes, its output discarded.
 elapsed()
 {
-	local t0 t1
-	t0=$(now)
+	local t0=${EPOCHREALTIME/./}
 	"$@" >/dev/null
-	t1=$(now)
-	echo $((t1 - t0))
+	echo $((${EPOCHREALTIME/./} - t0))
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 

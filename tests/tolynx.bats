@@ -298,35 +298,31 @@ EOF
 	same both $'a was successfully altered\nb is not a valid .dat file\nmissing: No such file or directory\nc was successfully altered\n'
 }
 
-@test "hyphens, blanks and percent signs are plain names, printed as given" {
-	names=(- -- -x.dat 'with space.dat' ' lead' '%s%n%d.dat')
-	want=
-	for n in "${names[@]}"; do
+# switch_all NAME...: every NAME, made an MS file, is switched in one run
+# and reported under its name exactly.
+switch_all()
+{
+	local n want=
+	for n in "$@"; do
 		printf "$MS" >"./$n"
 		want+="$n was successfully altered"$'\n'
 	done
-	tx "${names[@]}"
+	tx "$@"
 	check 0 "$want" ''
-	for n in "${names[@]}"; do
+	for n in "$@"; do
 		bytes "./$n" "$LYNX"
 	done
+}
+
+@test "hyphens, blanks and percent signs are plain names, printed as given" {
+	switch_all - -- -x.dat 'with space.dat' ' lead' '%s%n%d.dat'
 	tx '%n%s'
 	check 2 '' $'%n%s: No such file or directory\n'
 }
 
 @test "bytes that are not UTF-8, a newline and a backslash are names too" {
 	native_only "Windows names are UTF-16, and its paths split at backslashes"
-	names=($'\377\376.dat' $'new\nline.dat' '\x.dat')
-	want=
-	for n in "${names[@]}"; do
-		printf "$MS" >"./$n"
-		want+="$n was successfully altered"$'\n'
-	done
-	tx "${names[@]}"
-	check 0 "$want" ''
-	for n in "${names[@]}"; do
-		bytes "./$n" "$LYNX"
-	done
+	switch_all $'\377\376.dat' $'new\nline.dat' '\x.dat'
 	tx $'\377'
 	check 2 '' $'\377: No such file or directory\n'
 }
