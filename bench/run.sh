@@ -57,7 +57,7 @@ rm -f f*.dat
 # One 1 GiB file (sparse) against a 4-byte one: what is asked of the system,
 # and whether the time follows the size.
 printf '\254\252\002\000' >small.dat
-{ printf '\254\252\002\000'; } >big.dat
+cp small.dat big.dat
 truncate -s 1G big.dat
 strace -P big.dat -o trace "$tolynx" big.dat >/dev/null 2>&1
 # Bytes asked of the system for the file, over every kind of read.

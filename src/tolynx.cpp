@@ -71,8 +71,7 @@ int main(int argc, char *argv[])
 
 	if (argc < 2) {
 		// An exec with no arguments leaves no name, or an empty one.
-		const char *prog =
-		    argc > 0 && argv[0] != nullptr && *argv[0] != '\0' ? argv[0] : "tolynx";
+		const char *prog = argc > 0 && *argv[0] != '\0' ? argv[0] : "tolynx";
 		(void)fprintf(stderr, "Usage: %s DATFILE ...\n", prog);
 		return noargs;
 	}
